@@ -1,0 +1,1 @@
+namespace varnel { int StartupPlaceholder() { return 0; } }

@@ -1,0 +1,1 @@
+namespace varnel::cli { int Placeholder() { return 0; } }
