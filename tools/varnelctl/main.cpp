@@ -1,1 +1,10 @@
-int main() { return 0; }
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "Cli.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return varnel::cli::RunCli(args, std::cout, std::cerr);
+}
