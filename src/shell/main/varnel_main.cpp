@@ -10,17 +10,13 @@
 #include <cstdlib>
 
 #include "platform/Log.h"
+#include "platform/ServiceNotify.h"
 #include "platform/UiPort.h"
 #include "shell/AppStartup.h"
 
 namespace {
 
-int WaitForRequests(varnel::SingleInstance* instance) {
-  sigset_t mask;
-  sigemptyset(&mask);
-  sigaddset(&mask, SIGTERM);
-  sigaddset(&mask, SIGINT);
-  sigprocmask(SIG_BLOCK, &mask, nullptr);
+int WaitForRequests(varnel::SingleInstance* instance, const sigset_t& mask) {
   const int sigFd = signalfd(-1, &mask, SFD_CLOEXEC);
   if (sigFd < 0) return 1;
 
@@ -56,6 +52,14 @@ int WaitForRequests(varnel::SingleInstance* instance) {
 }  // namespace
 
 int main() {
+  // SIGTERM and SIGINT are taken through a signalfd in the wait loop; blocked from the start so
+  // that one arriving during start-up is not lost.
+  sigset_t mask;
+  sigemptyset(&mask);
+  sigaddset(&mask, SIGTERM);
+  sigaddset(&mask, SIGINT);
+  sigprocmask(SIG_BLOCK, &mask, nullptr);
+
   // No command line is read. The folders can be pointed elsewhere through the environment (tests,
   // running from a source tree); otherwise the built or installed defaults apply.
   varnel::StartupOptions options;
@@ -64,7 +68,8 @@ int main() {
   varnel::StartupResult result = varnel::RunStartup(options);
   switch (result.outcome) {
     case varnel::StartupResult::Outcome::Ready:
-      return WaitForRequests(result.instance.get());
+      varnel::NotifyReady();
+      return WaitForRequests(result.instance.get(), mask);
     case varnel::StartupResult::Outcome::SecondInstance:
       return 0;
     case varnel::StartupResult::Outcome::NoAppFolder:
