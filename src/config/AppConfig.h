@@ -107,6 +107,11 @@ struct GVar {
   MsModel Ms;
   KbModel Kb;
   PadModel Pad;
+  std::array<uint8_t, 6> nPsd{};  // [MS] PSD: identification code of the mouse (4 bytes used)
+  uint32_t dwCurSensor = 0;       // current sensor id
+  std::array<SensorCfg, kSensorCfgNum> Sensors{};  // [SENSOR_1] … [SENSOR_9]
+  SensorCfg* pSensorCfg = nullptr;  // the record of dwCurSensor in Sensors, or null
+  uint8_t nColorIndex = 0;          // [KB] ColorIndex
 
   int32_t ViewKeyRows() const { return nViewKeyNum <= 0 ? 21 : nViewKeyNum; }
 };
