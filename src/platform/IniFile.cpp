@@ -149,12 +149,12 @@ bool ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
   std::string tmp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    std::string name = ".";
-    name += target.filename().string();
-    name += ".tmp.";
+    // A short name of its own, so that a long file name cannot make it too long.
+    std::string name = ".varnel-";
     name += std::to_string(getpid());
     name += '.';
     name += std::to_string(g_tempCounter++);
+    name += ".tmp";
     tmp = (dir / name).string();
     fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0 && errno != EEXIST) return false;
