@@ -283,6 +283,12 @@ std::optional<std::string> SetProfileString(std::string_view fileBytes, std::str
     }
   }
 
+  // What ends a last line that has no line ending. A UTF-16 file cut in the middle of a code unit
+  // gets the unit completed with a zero byte first, so that what follows stays aligned.
+  std::string endLastLine = eol;
+  const bool utf16 = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
+  if (utf16 && body.size() % 2 != 0) endLastLine.insert(0, 1, '\0');
+
   // Find the first section of the name and, in it, the key or the last key line.
   std::optional<size_t> sectionLine, keyLine, lastKeyLine;
   std::string keyText;  // the decoded line of the key found
@@ -316,12 +322,12 @@ std::optional<std::string> SetProfileString(std::string_view fileBytes, std::str
   } else if (sectionLine) {
     const RawLine& l = lines[lastKeyLine.value_or(*sectionLine)];
     out.append(body.substr(0, l.end));
-    if (l.end == l.contentEnd) out += eol;  // the last line had no line ending
+    if (l.end == l.contentEnd) out += endLastLine;
     out += newKeyLine + eol;
     out.append(body.substr(l.end));
   } else {
     out.append(body);
-    if (!lines.empty() && lines.back().end == lines.back().contentEnd) out += eol;
+    if (!lines.empty() && lines.back().end == lines.back().contentEnd) out += endLastLine;
     out += EncodeWith("[" + std::string(section) + "]", encoding) + eol + newKeyLine + eol;
   }
   return out;

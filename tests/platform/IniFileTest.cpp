@@ -226,6 +226,14 @@ TEST_F(IniWrite, Utf16LeRoundTrip) {
   EXPECT_EQ(ini.GetInt("s", "k", 0), 2u);
 }
 
+TEST_F(IniWrite, Utf16FileCutInsideACodeUnitStaysAligned) {
+  Write(std::string("\xFF\xFE[\0s\0]\0\r\0\n\0x", 13));
+  ASSERT_TRUE(WriteProfileString(Path(), "t", "k", "v"));
+  EXPECT_EQ(Read(), std::string("\xFF\xFE[\0s\0]\0\r\0\n\0x\0\r\0\n\0"
+                                "[\0t\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0", 38));
+  EXPECT_EQ(IniFile::Load(Path()).GetString("t", "k"), "v");
+}
+
 TEST_F(IniWrite, Utf8BomAndLegacyFilesKeepTheirEncoding) {
   Write("\xEF\xBB\xBF[s]\r\nk=1\r\n");
   ASSERT_TRUE(WriteProfileString(Path(), "s", "k", "\xE4\xBD\xA0"));
