@@ -83,8 +83,9 @@ template <typename F>
 void ForEachLine(std::string_view text, F&& f) {
   size_t pos = 0;
   while (pos < text.size()) {
-    const size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) {
+    size_t end = pos;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    if (end == text.size()) {
       f(text.substr(pos));
       return;
     }
