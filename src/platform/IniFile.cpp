@@ -273,7 +273,15 @@ std::optional<std::string> SetProfileString(std::string_view fileBytes, std::str
   size_t bomSize = 0;
   if (encoding == TextEncoding::Utf8Bom) bomSize = 3;
   if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be) bomSize = 2;
-  const std::string_view body = fileBytes.substr(bomSize);
+  std::string_view body = fileBytes.substr(bomSize);
+  // A UTF-16 file cut in the middle of a code unit: the dangling byte reads as U+FFFD, so it is
+  // written as a whole U+FFFD, which keeps what follows it aligned and the text unchanged.
+  std::string mended;
+  const bool utf16 = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
+  if (utf16 && body.size() % 2 != 0) {
+    mended = std::string(body.substr(0, body.size() - 1)) + EncodeWith("\xEF\xBF\xBD", encoding);
+    body = mended;
+  }
   const std::vector<RawLine> lines = SplitRawLines(body, encoding);
 
   std::string eol = EncodeWith("\r\n", encoding);
@@ -283,12 +291,6 @@ std::optional<std::string> SetProfileString(std::string_view fileBytes, std::str
       break;
     }
   }
-
-  // What ends a last line that has no line ending. A UTF-16 file cut in the middle of a code unit
-  // gets the unit completed with a zero byte first, so that what follows stays aligned.
-  std::string endLastLine = eol;
-  const bool utf16 = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
-  if (utf16 && body.size() % 2 != 0) endLastLine.insert(0, 1, '\0');
 
   // Find the first section of the name and, in it, the key or the last key line.
   std::optional<size_t> sectionLine, keyLine, lastKeyLine;
@@ -323,12 +325,12 @@ std::optional<std::string> SetProfileString(std::string_view fileBytes, std::str
   } else if (sectionLine) {
     const RawLine& l = lines[lastKeyLine.value_or(*sectionLine)];
     out.append(body.substr(0, l.end));
-    if (l.end == l.contentEnd) out += endLastLine;
+    if (l.end == l.contentEnd) out += eol;
     out += newKeyLine + eol;
     out.append(body.substr(l.end));
   } else {
     out.append(body);
-    if (!lines.empty() && lines.back().end == lines.back().contentEnd) out += endLastLine;
+    if (!lines.empty() && lines.back().end == lines.back().contentEnd) out += eol;
     out += EncodeWith("[" + std::string(section) + "]", encoding) + eol + newKeyLine + eol;
   }
   return out;

@@ -227,11 +227,13 @@ TEST_F(IniWrite, Utf16LeRoundTrip) {
 }
 
 TEST_F(IniWrite, Utf16FileCutInsideACodeUnitStaysAligned) {
-  Write(std::string("\xFF\xFE[\0s\0]\0\r\0\n\0x", 13));
-  ASSERT_TRUE(WriteProfileString(Path(), "t", "k", "v"));
-  EXPECT_EQ(Read(), std::string("\xFF\xFE[\0s\0]\0\r\0\n\0x\0\r\0\n\0"
-                                "[\0t\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0", 38));
-  EXPECT_EQ(IniFile::Load(Path()).GetString("t", "k"), "v");
+  // The dangling byte reads as U+FFFD; it must neither shift what is appended nor turn "[s" into
+  // a section header "[s]" by being completed.
+  Write(std::string("\xFF\xFE[\0s\0]", 7));
+  ASSERT_TRUE(WriteProfileString(Path(), "s", "k", "v"));
+  EXPECT_EQ(Read(), std::string("\xFF\xFE[\0s\0\xFD\xFF\r\0\n\0"
+                                "[\0s\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0", 32));
+  EXPECT_EQ(IniFile::Load(Path()).GetString("s", "k"), "v");
 }
 
 TEST_F(IniWrite, Utf8BomAndLegacyFilesKeepTheirEncoding) {
