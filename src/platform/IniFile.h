@@ -42,6 +42,7 @@ class IniFile {
     std::vector<Entry> entries;
   };
   const Section* FindSection(std::string_view name) const;
+  const std::string* FindValue(std::string_view section, std::string_view key) const;
 
   bool m_exists = false;
   std::vector<Section> m_sections;
@@ -53,5 +54,12 @@ class IniFile {
 // leaves a half-written file. Returns false when the file cannot be written.
 bool WriteProfileString(const std::filesystem::path& path, std::string_view section,
                         std::string_view key, std::string_view value);
+
+// The edit that WriteProfileString makes, on a file's bytes (empty for a missing file): the new
+// bytes of the file, or nullopt when the names or the value cannot be stored so that they read
+// back (a line break in any of them, a tab at either end of a name, '=' in or ';' / '[' at the
+// start of the key, ']' in the section name).
+std::optional<std::string> SetProfileString(std::string_view fileBytes, std::string_view section,
+                                            std::string_view key, std::string_view value);
 
 }  // namespace varnel

@@ -22,6 +22,12 @@ DecodedText DecodeText(std::string_view bytes);
 // The inverse, for writing a file back in the encoding it was read in (BOM included).
 std::string EncodeText(std::string_view utf8, TextEncoding encoding);
 
+// Decoding and encoding of text known to be in an encoding, without looking for, removing or
+// adding a BOM (pieces of a file, e.g. single lines). Never fail: what cannot be decoded becomes
+// U+FFFD, what the legacy code page cannot represent becomes '?'.
+std::string DecodeWith(std::string_view bytes, TextEncoding encoding);
+std::string EncodeWith(std::string_view utf8, TextEncoding encoding);
+
 // Converts bytes in the named charset (iconv name, e.g. "GB2312", "ISO-8859-1") to UTF-8;
 // nullopt when the charset is unknown or the bytes are invalid in it.
 std::optional<std::string> ConvertToUtf8(std::string_view bytes, std::string_view charset);
