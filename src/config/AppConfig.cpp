@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/DeviceModel.h"
+#include "config/KbKeys.h"
 #include "platform/IniFile.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"

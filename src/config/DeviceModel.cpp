@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/AppConfig.h"
+#include "config/KbKeys.h"
 #include "config/SensorTable.h"
 #include "config/ValueFormats.h"
 #include "platform/IniFile.h"
@@ -519,10 +520,8 @@ void LoadPadCfg(const IniFile& cfg) {
   pad.nEftGridW = s.I("EftGridW", 18);
 }
 
-int LoadKbKeys(const IniFile&) { return 0; }
 
 void InitMouseKeyTables() {}
 
-void LoadFnKeys(const IniFile&) {}
 
 }  // namespace varnel

@@ -274,15 +274,8 @@ void LoadPadCfg(const IniFile& cfg);
 std::array<MsLedEffect, kMsLedEffects> DefaultMsLedEffects(int32_t msFw, int32_t showReaction);
 std::array<KbLedEffect, kKbLedEffects> DefaultKbLedEffects();
 
-// [KBKEY] into the keyboard's default key table; returns the number of keys accepted. The key
-// table itself is made of KeyItem records and is filled once the key-function module provides
-// them; until then no key is accepted.
-int LoadKbKeys(const IniFile& cfg);
-
-// The mouse's default key tables (with the user's keycfg.kyg) and the keyboard's Fn layer, run by
-// InitDefaultKeys for the configured slots. Both need the KeyItem records of the key-function
-// module and do nothing until it provides them.
+// The mouse's default key tables (with the user's keycfg.kyg), run by InitDefaultKeys when a
+// mouse is configured. [KBKEY] and [FN] are read by LoadKbKeys and LoadFnKeys (config/KbKeys.h).
 void InitMouseKeyTables();
-void LoadFnKeys(const IniFile& cfg);
 
 }  // namespace varnel
