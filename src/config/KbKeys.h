@@ -10,8 +10,6 @@ namespace varnel {
 
 class IniFile;
 
-constexpr size_t kKbKeyCount = 132;
-
 extern std::array<KeyItem, kKbKeyCount> g_defKEY;
 
 // [KBKEY] into g_defKEY; returns the number of keys accepted (gVar.Kb.nUIKeyNum).
@@ -19,6 +17,14 @@ int LoadKbKeys(const IniFile& cfg);
 
 // [FN] into the Fn half of g_defKEY and the Fn slot numbers.
 void LoadFnKeys(const IniFile& cfg);
+
+// Fn entries taken from [FN]; automatic slots are chosen below this bound (and below MaxFnNum).
+constexpr int kMaxFnEntries = 64;
+constexpr int32_t kFnSlotChoose = 255;  // [FN] slot number meaning "choose a free slot"
+
+// The modifier bit of a modifier key's virtual-key code (0x10/0xA0 shift, 0x11/0xA2 control, …),
+// 0 for any other code.
+uint8_t ModifierBitOfVk(uint32_t vk);
 
 struct KbKeyMatch {
   int32_t matrixIndex = -1;  // -1 when no key has that code
