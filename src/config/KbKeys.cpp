@@ -26,17 +26,20 @@ constexpr const char* kParseError = "Data parse error!";
 
 constexpr uint32_t kMaxMatrixIndex = kKbKeyCount - 1;
 
-// How each number of a value is written.
-enum class Num { Signed, Decimal, Hex };
+// How each number of a value is written (decimal numbers may carry a sign).
+enum class Num { Decimal, Hex };
 
 // [KBKEY]: left, top, right, bottom, type, code, extra, matrix index, LED index.
-constexpr std::array kKbKeyFormat{Num::Signed, Num::Signed, Num::Signed, Num::Signed, Num::Hex,
-                                  Num::Hex,    Num::Hex,    Num::Decimal, Num::Decimal};
+constexpr std::array kKbKeyFormat{Num::Decimal, Num::Decimal, Num::Decimal,
+                                  Num::Decimal, Num::Hex,     Num::Hex,
+                                  Num::Hex,     Num::Decimal, Num::Decimal};
 // [FN]: type, code, extra, slot number.
 constexpr std::array kFnKeyFormat{Num::Hex, Num::Hex, Num::Hex, Num::Decimal};
 
 struct Numbers {
-  std::vector<uint32_t> values;  // the numbers read before the end or the first bad one
+  // The numbers read before the end or the first bad one; negative numbers wrap, so an index
+  // given as a negative number counts as out of range.
+  std::vector<uint32_t> values;
   bool parseError = false;
 };
 
@@ -58,8 +61,7 @@ Numbers ReadNumbers(std::string_view text, std::span<const Num> format) {
     if (kind == Num::Hex && token.size() > 2 && token[0] == '0' &&
         (token[1] == 'x' || token[1] == 'X'))
       token.remove_prefix(2);
-    const auto n =
-        ParseNumberList(token, kind == Num::Hex ? 16 : 10, 1, kind == Num::Signed);
+    const auto n = ParseNumberList(token, kind == Num::Hex ? 16 : 10, 1, kind == Num::Decimal);
     if (n.empty()) {
       out.parseError = true;
       break;
