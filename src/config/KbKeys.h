@@ -10,7 +10,6 @@ namespace varnel {
 
 class IniFile;
 
-constexpr size_t kKbKeyCount = 132;
 
 extern std::array<KeyItem, kKbKeyCount> g_defKEY;
 
