@@ -6,6 +6,7 @@
 
 #include "config/AppConfig.h"
 #include "config/KbKeys.h"
+#include "config/SensorKeys.h"
 #include "config/SensorTable.h"
 #include "config/ValueFormats.h"
 #include "platform/IniFile.h"
@@ -520,8 +521,16 @@ void LoadPadCfg(const IniFile& cfg) {
   pad.nEftGridW = s.I("EftGridW", 18);
 }
 
-
-void InitMouseKeyTables() {}
-
+void InitMouseKeyTables() {
+  // The current sensor's tables and list layout; without a sensor record the tables come from
+  // keycfg.kyg alone (or stay empty) on the default layout.
+  const SensorCfg* sensor = gVar.pSensorCfg;
+  if (sensor == nullptr) {
+    BuildDefMsKeys(nullptr);
+    return;
+  }
+  const SensorKeyLayout layout{&sensor->Keys, sensor->KEYY, sensor->KEYH};
+  BuildDefMsKeys(&layout);
+}
 
 }  // namespace varnel

@@ -22,6 +22,8 @@ extern std::string tc_tips3_invalid;
 // Loads the file and refills every text (missing keys become empty, then the built-in defaults
 // apply). False when the file could not be loaded or parsed (all texts are then defaults/empty).
 bool LoadLangText(const std::filesystem::path& path);
+// The same from the bytes of a text.xml.
+bool LoadLangTextBytes(std::string_view bytes);
 
 // Empties every text and applies the built-in defaults.
 void ResetLangText();

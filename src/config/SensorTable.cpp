@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/AppConfig.h"
+#include "config/SensorKeys.h"
 #include "platform/IniFile.h"
 #include "platform/Log.h"
 #include "platform/UiPort.h"
@@ -134,6 +135,17 @@ void LoadDpiSteps(const IniFile& cfg, std::string_view section, SensorSteps& ste
 }
 
 }  // namespace
+
+SensorKeyContext SensorKeyContextFromMs(const MsModel& ms) {
+  SensorKeyContext context;
+  for (size_t i = 0; i < context.exKey.size(); ++i) {
+    context.exKey[i] = static_cast<uint32_t>(ms.nExKey[i]);
+  }
+  context.gunValue = ms.byGunValue;
+  context.shootSpeed = ms.nShootSpeed;
+  context.gunColor = ms.clrGunColor;
+  return context;
+}
 
 void SensorSteps::Clear() {
   nNum = 0;
@@ -330,20 +342,19 @@ int LoadSensorCfg(const IniFile& cfg, std::string_view section, SensorCfg& rec) 
   if (km % 2 != 0 || km / 2 < 1 || km / 2 > kSensorKeys) return 0;
   rec.nKeyNum = static_cast<int32_t>(km / 2);
 
-  // Keys K<i>_<m>, read from key 1 up to the first missing one.
+  // Key lines K<i>_<m>.
+  const SensorKeyContext context = SensorKeyContextFromMs(gVar.Ms);
   for (size_t m = 0; m < kSensorModes; ++m) {
-    size_t count = 0;
-    for (; count < kSensorKeys; ++count) {
-      const std::string key = Format("K%d_%d", static_cast<int>(count + 1), static_cast<int>(m + 1));
-      const std::string text = cfg.GetString(section, key, "");
-      if (text.empty()) break;
-      rec.szKeys[m][count] = text;
-    }
-    if (count > 0) {
-      if (count < static_cast<size_t>(rec.nKeyNum)) Ui().ShowMessage("Key num to small", kError);
-      rec.nModeKeys[m] = static_cast<int32_t>(count);
+    MsKeyTable table{};
+    const SensorKeysResult read =
+        ParseSensorKeys(cfg, section, static_cast<int>(m + 1), table, context);
+    if (read.customValue) rec.customValue = read.customValue;
+    if (read.count > 0) {
+      if (read.count < rec.nKeyNum) Ui().ShowMessage("Key num to small", kError);
+      rec.Keys[m] = table;
+      rec.nModeKeys[m] = read.count;
     } else if (m > 0) {
-      rec.szKeys[m] = rec.szKeys[0];
+      rec.Keys[m] = rec.Keys[0];
       rec.nModeKeys[m] = rec.nModeKeys[0];
     }
   }

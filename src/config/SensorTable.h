@@ -10,11 +10,14 @@
 #include <string>
 #include <string_view>
 
+#include "config/KeyItem.h"
 #include "config/ValueFormats.h"
 
 namespace varnel {
 
 class IniFile;
+struct MsModel;
+struct SensorKeyContext;
 
 constexpr size_t kMaxSensorSteps = 600;
 constexpr size_t kSensorTableSize = 22;
@@ -61,12 +64,12 @@ struct SensorCfg {
   int32_t DPIH = 14;                    // layout value of the DPI page
   int32_t nModeNum = 3;                 // 1, 2 or 3 modes (MDNUM 3, 6, 9)
   int32_t nKeyNum = 7;                  // KM / 2, 1 … 21
-  // The per-mode key tables K<key>_<mode> as written in the section; the key format (and the
-  // KeyItem records made from it) belongs to the key-function reader, which parses these texts.
-  // szKeys[m][i] is key i + 1 of mode m + 1; nModeKeys[m] counts the keys of mode m + 1 (a mode
-  // 2 or 3 without keys of its own holds a copy of mode 1).
-  std::array<std::array<std::string, kSensorKeys>, kSensorModes> szKeys{};
+  // The default button functions per mode, from the key lines K<key>_<mode>: Keys[m][i] is key
+  // i + 1 of mode m + 1; nModeKeys[m] counts the lines read for mode m + 1 (a mode 2 or 3 without
+  // lines of its own holds a copy of mode 1).
+  MsKeyTables Keys{};
   std::array<int32_t, kSensorModes> nModeKeys{};
+  std::optional<uint32_t> customValue;  // value of the last custom-key line, if any
   int32_t KEYY = 10;
   int32_t KEYH = 6;
   int32_t MOUSEX = 360;
@@ -80,8 +83,12 @@ struct SensorCfg {
 };
 
 // Reads one sensor section into rec (which is reset first). Returns 1 when the section was read
-// to its end, marks included; 0 when it is empty (Sensor 0) or reading stopped early.
+// to its end, marks included; 0 when it is empty (Sensor 0) or reading stopped early. The key
+// lines refer to [MS] values (ExKey, GunValue, ShootSpeed, GunColor) taken from gVar.Ms, so [MS]
+// is read first.
 int LoadSensorCfg(const IniFile& cfg, std::string_view section, SensorCfg& rec);
+// The [MS] values the key lines of the sensor sections refer to.
+SensorKeyContext SensorKeyContextFromMs(const MsModel& ms);
 // Reads [SENSOR_1] … [SENSOR_9] into gVar.Sensors and points gVar.pSensorCfg at the record of
 // gVar.dwCurSensor ("pSensorCfg is null" when there is none).
 void LoadSensorList(const IniFile& cfg);

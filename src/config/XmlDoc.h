@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,11 @@ class XmlDoc {
   bool XmlFind(std::string_view name);
   bool XmlEnter();
   bool XmlLeave();
+  // Moves to the next element at the current level whatever its name; XmlName is the current
+  // element's name (empty without one). Together they walk a level once, in document order.
+  bool XmlNext();
+  // The name stays valid until the next XmlLoad or XmlParse.
+  std::string_view XmlName() const;
   // Character data of the current element, with the XML entities, numeric character references
   // and the HTML 4 named entities decoded. Empty without a current element.
   std::string XmlText() const;
@@ -50,5 +56,9 @@ class XmlDoc {
 // Decodes "&amp;", "&#233;", "&#xE9;" and the HTML 4 named entities ("&nbsp;", "&eacute;", …);
 // unknown references stay as written.
 std::string DecodeEntities(std::string_view text);
+
+// The code point of a named entity (HTML 4 names and "apos"), case-sensitive; nullopt otherwise.
+std::optional<char32_t> LookupNamedEntity(std::string_view name);
+size_t NamedEntityCount();
 
 }  // namespace varnel

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -41,10 +42,11 @@ void LogHexGroups(const char* prefix, const uint8_t* bytes, size_t count, size_t
                   size_t groupSize);
 
 // The narrow diagnostic collection of keyboard detection: 5,120 bytes, appended to while less
-// than half is used, never emptied.
+// than half is used, never emptied. Append, Clear and Save may be called from several threads.
 class CErrLog {
  public:
   static constexpr size_t kBufferSize = 5120;
+  static constexpr size_t kAppendLimit = kBufferSize / 2;  // no appends once this much is used
   void Append(const char* fmt, ...) VARNEL_PRINTF(2, 3);
   std::string_view Text() const { return std::string_view(m_buf, m_nLen); }
   size_t Size() const { return m_nLen; }
@@ -54,7 +56,8 @@ class CErrLog {
   bool Save(const std::filesystem::path& path) const;
 
  private:
-  char m_buf[kBufferSize] = {};
+  mutable std::mutex m_mutex;
+  char m_buf[kBufferSize] = {};  // always zero-terminated
   size_t m_nLen = 0;
 };
 

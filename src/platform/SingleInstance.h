@@ -45,6 +45,9 @@ class SingleInstance {
   // (answers the sender). nullopt when nothing valid arrived.
   int RequestFd() const { return m_listenFd; }
   std::optional<WakeRequest> ReadRequest();
+  // How long ReadRequest waits for the request line of a connected client (default 500 ms), so
+  // that a client that connects and sends nothing cannot hold up the first instance.
+  void SetReadTimeoutMs(int ms) { m_readTimeoutMs = ms; }
 
   // Sends a request to the instance holding the name; true when it answered.
   static bool Send(const std::filesystem::path& folder, const std::string& mutexName,
@@ -59,6 +62,10 @@ class SingleInstance {
   int m_listenFd = -1;
   int m_err = 0;
   uint32_t m_firstPid = 0;
+  int m_readTimeoutMs = 500;
+  // The socket file we bound, so that Close removes only our own.
+  uint64_t m_sockDev = 0;
+  uint64_t m_sockIno = 0;
 };
 
 }  // namespace varnel

@@ -76,7 +76,7 @@ TEST_F(CliConfig, EdgeCasesOfTheOptionSection) {
   std::string cfg = std::string(kBase) +
                     "MsFw=5\r\nKbFw=20\r\nFontSize=0,18\r\nViewKeyNum=-3\r\n"
                     "clrPick=255,0,0,0,0,0,0,255,0\r\nptMinBtn=1;2\r\nrcWeb=1,2,3,4,5\r\n"
-                    "Skins1=Dark,\r\n";
+                    "Skins1=Dark,\r\n[SENSOR_1]\r\nSensor=12368\r\n";
   dir.Write("app/cfg.ini", cfg);
   const json j = Config();
   EXPECT_EQ(Messages(j), json({"Wrong POINT num", "Wrong rect num", "Skins1 is invalidate"}));

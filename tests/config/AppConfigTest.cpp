@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 #include "config/AppConfig.h"
+#include "config/SensorTable.h"
 #include "platform/IniFile.h"
 #include "platform/UiPort.h"
 
@@ -18,6 +19,7 @@ class AppConfigTest : public ::testing::Test {
   // Loads [OPT] lines (joined with CRLF) the way start-up does, recording the messages.
   void Load(const std::string& optLines) {
     const std::string text = "[OPT]\r\n" + optLines;
+    BuildSensorTables();  // as start-up does before the configuration is read
     LoadCfg(IniFile::FromBytes(text), dir.path(), dir.path() / "Desktop");
     InitDataDir(dir.path() / "data", false);
     InitDefaultKeys(IniFile::FromBytes(text));
@@ -35,6 +37,8 @@ class AppConfigTest : public ::testing::Test {
 };
 
 constexpr const char* kQuiet = "appdir=Test\r\nMacProtocol=1\r\n";
+// The section of the default sensor 0x3050, so that a configured mouse loads without messages.
+constexpr const char* kSensorSection = "[SENSOR_1]\r\nSensor=12368\r\n";
 
 TEST_F(AppConfigTest, MissingFileTakesEveryDefault) {
   LoadCfg(dir.path(), dir.path());
@@ -108,7 +112,7 @@ struct HwCase {
 class HwParamTest : public AppConfigTest, public ::testing::WithParamInterface<HwCase> {};
 
 TEST_P(HwParamTest, FamiliesPickTheMacroLimits) {
-  Load(std::string(kQuiet) + GetParam().lines);
+  Load(std::string(kQuiet) + GetParam().lines + kSensorSection);
   const HwParam& e = GetParam().expected;
   EXPECT_EQ(hwParam.nMinDelay, e.nMinDelay);
   EXPECT_EQ(hwParam.nMacroBufferSize, e.nMacroBufferSize);
@@ -132,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
                              false}));
 
 TEST_F(AppConfigTest, WrongKbFwIsReportedAndLoadingGoesOn) {
-  Load(std::string(kQuiet) + "KbFw=19\r\nMsFw=5\r\n");
+  Load(std::string(kQuiet) + "KbFw=19\r\nMsFw=5\r\n" + kSensorSection);
   EXPECT_EQ(Texts(), (std::vector<std::string>{"Wrong KbFw Value"}));
   EXPECT_EQ(hwParam.nMacroBufferNum, 64);
 }

@@ -256,11 +256,13 @@ TEST_F(SensorSection, ModeAndKeyCountsThatEndTheSection) {
   const char* endings[] = {"MDNUM=4\n", "KM=13\n", "KM=44\n", "KM=0\n"};
   for (const char* ending : endings) {
     SCOPED_TRACE(ending);
-    EXPECT_EQ(Load(std::string("Sensor=") + k3360 + "\n" + ending + "K1_1=x\nMark1=1,2,3,4\n"), 0);
+    EXPECT_EQ(Load(std::string("Sensor=") + k3360 + "\n" + ending +
+                   "K1_1=1,11,0,1\nMark1=1,2,3,4\n"),
+              0);
     EXPECT_EQ(rec.Sensor, 0x3360u);
     EXPECT_EQ(rec.nModeKeys, (std::array<int32_t, 3>{}));
     EXPECT_EQ(rec.nMarkNum, 0);
-    EXPECT_TRUE(rec.szKeys[0][0].empty());
+    EXPECT_EQ(rec.Keys[0][0], KeyItem{});
   }
   EXPECT_EQ(Load(std::string("Sensor=") + k3360 + "\nMDNUM=6\nKM=4\n"), 1);
   EXPECT_EQ(rec.nModeNum, 2);
@@ -268,23 +270,34 @@ TEST_F(SensorSection, ModeAndKeyCountsThatEndTheSection) {
 }
 
 TEST_F(SensorSection, KeyTablesPerMode) {
+  gVar.Ms.nExKey[1] = 0x1234;  // the key lines refer to [MS] values
   Load(std::string("Sensor=") + k3360 +
-       "\nKM=6\nK1_1=a\nK2_1=b\nK3_1=c\nK5_1=skipped\nK1_3=z\n");
-  // Mode 3 has one key of three.
+       "\nKM=6\nK1_1=1,11,0,1\nK2_1=B,1,0,2\nK3_1=2,1105,3,5\nK4_1=not a key\n"
+       "K5_1=8,AD,77,6\nK1_3=1,13,0,3\n");
+  // Mode 1 reads four lines (a gap or a malformed line does not end it); mode 3 one of three.
   EXPECT_EQ(Messages(), (Msgs{{"Key num to small", "Error"}}));
-  EXPECT_EQ(rec.nModeKeys, (std::array<int32_t, 3>{3, 3, 1}));
-  EXPECT_EQ(rec.szKeys[0][2], "c");
-  EXPECT_TRUE(rec.szKeys[0][4].empty());
-  EXPECT_EQ(rec.szKeys[1], rec.szKeys[0]);  // mode 2 copies mode 1
-  EXPECT_EQ(rec.szKeys[2][0], "z");
+  EXPECT_EQ(rec.nModeKeys, (std::array<int32_t, 3>{4, 4, 1}));
+  EXPECT_EQ(rec.Keys[0][0].dwFunc, kFuncLeftClick);
+  EXPECT_EQ(rec.Keys[0][0].dwMatrixInx, 1u);
+  EXPECT_EQ(rec.Keys[0][1].dwFunc, kFuncExKey + 1);
+  EXPECT_EQ(rec.Keys[0][1].dwExtra, 0x1234u);
+  EXPECT_EQ(rec.Keys[0][2].dwFunc, kFuncComboKey);
+  EXPECT_EQ(rec.Keys[0][2].byKey2, 0x11);
+  EXPECT_EQ(rec.Keys[0][3], KeyItem{});
+  EXPECT_EQ(rec.Keys[0][4].dwFunc, kFuncCustomKey);
+  EXPECT_EQ(rec.customValue, 0x77u);
+  EXPECT_EQ(rec.Keys[1], rec.Keys[0]);  // mode 2 copies mode 1
+  EXPECT_EQ(rec.Keys[2][0].dwFunc, kFuncRightClick);
+  EXPECT_EQ(rec.Keys[2][1], KeyItem{});
 
   // Mode 1 without keys stays empty; mode 3 copies the empty mode 1.
   ui.Clear();
-  Load(std::string("Sensor=") + k3360 + "\nKM=2\nK1_2=m2\n");
+  Load(std::string("Sensor=") + k3360 + "\nKM=2\nK1_2=1,12,0,9\n");
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(rec.nModeKeys, (std::array<int32_t, 3>{0, 1, 0}));
-  EXPECT_EQ(rec.szKeys[1][0], "m2");
-  EXPECT_TRUE(rec.szKeys[2][0].empty());
+  EXPECT_EQ(rec.Keys[1][0].dwFunc, kFuncMiddleClick);
+  EXPECT_EQ(rec.Keys[2], MsKeyTable{});
+  EXPECT_FALSE(rec.customValue.has_value());
 }
 
 TEST_F(SensorSection, MarksAreRectanglesUntilTheFirstMissing) {

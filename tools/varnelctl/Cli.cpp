@@ -29,6 +29,25 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   text->add_option("KEY", key, "text key, e.g. tc_title or tc_msg3")->required();
   text->callback([&] { rc = CmdText(g, key, out, err); });
 
+  auto* keys = app.add_subcommand("keys", "key names, function texts and the button menu");
+  keys->require_subcommand(1);
+  std::string keyArg;
+  auto* keyName = keys->add_subcommand("name", "print the display name of a virtual-key code");
+  keyName->add_option("VK", keyArg, "virtual-key code, decimal or 0x-hex")->required();
+  keyName->callback([&] { rc = CmdKeysName(g, keyArg, out, err); });
+  auto* keyVk = keys->add_subcommand("vk", "print the virtual-key code of a key name");
+  keyVk->add_option("NAME", keyArg, "key name of the effect files, e.g. esc or num5")->required();
+  keyVk->callback([&] { rc = CmdKeysVk(keyArg, out, err); });
+  auto* keyFunc = keys->add_subcommand("func", "print the function text of a key item");
+  keyFunc->add_option("ITEM-JSON", keyArg, "key item as JSON, e.g. {\"dwFunc\":\"0x01000011\"}")
+      ->required();
+  keyFunc->callback([&] { rc = CmdKeysFunc(g, keyArg, out, err); });
+  KeyMenuOptions menuOptions;
+  auto* keyMenu = keys->add_subcommand("menu", "print the button-function menu as JSON");
+  keyMenu->add_flag("--profile", menuOptions.profile, "a current profile exists");
+  keyMenu->add_option("--mode", menuOptions.mode, "the profile's mode 0, 1 or 2 (implies --profile)");
+  keyMenu->callback([&] { rc = CmdKeysMenu(g, menuOptions, out, err); });
+
   // CLI11 wants argv order with the program name first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {

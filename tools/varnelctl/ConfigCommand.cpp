@@ -3,9 +3,13 @@
 #include <ostream>
 
 #include "Commands.h"
+#include "ModelJson.h"
 #include "Session.h"
 #include "config/AppConfig.h"
+#include "config/KbKeys.h"
 #include "config/LangText.h"
+#include "config/SensorKeys.h"
+#include "config/SensorTable.h"
 
 namespace varnel::cli {
 
@@ -41,6 +45,33 @@ json NamedList(const std::array<NamedFolder, kMaxListEntries>& list, int32_t cou
   for (int32_t i = 0; i < count; ++i)
     a.push_back({{"name", list[static_cast<size_t>(i)].szName},
                  {"folder", list[static_cast<size_t>(i)].szFolder}});
+  return a;
+}
+
+// [[dpi, code], …] of the current sensor's step table, null when it has none.
+json StepsJson() {
+  const SensorSteps* steps = FindSensorSteps(gVar.dwCurSensor);
+  if (steps == nullptr) return nullptr;
+  json a = json::array();
+  const auto dpis = steps->Dpis();
+  const auto codes = steps->Codes();
+  for (size_t i = 0; i < dpis.size(); ++i) a.push_back(json::array({dpis[i], codes[i]}));
+  return a;
+}
+
+// The keyboard table up to its first entry without a function.
+json DefKeyJson() {
+  json a = json::array();
+  for (const KeyItem& k : g_defKEY) {
+    if (k.dwFunc == 0) break;
+    a.push_back(KeyItemJson(k));
+  }
+  return a;
+}
+
+json DefMsKeyJson() {
+  json a = json::array();
+  for (const MsKeyTable& table : g_defMsKEY) a.push_back(KeyTableJson(table));
   return a;
 }
 
@@ -84,6 +115,15 @@ int CmdConfig(const GlobalOptions& g, std::ostream& out, std::ostream& err) {
       {"langFile", s.startup().langFile.string()},
       {"combo", gVar.bCombo},
       {"viewKeyRows", gVar.ViewKeyRows()},
+      // Device sections of the configured slots (null for a slot that is not configured).
+      {"ms", gVar.nMsFw != 0 ? MsJson() : json(nullptr)},
+      {"kb", gVar.nKbFw != 0 ? KbJson() : json(nullptr)},
+      {"pad", gVar.nPadFw != 0 ? PadJson() : json(nullptr)},
+      {"sensors", SensorsJson()},
+      {"curSensor", gVar.dwCurSensor},
+      {"steps", StepsJson()},
+      {"defKEY", DefKeyJson()},
+      {"defMsKEY", DefMsKeyJson()},
       {"messages", MessagesJson(s.ui().Messages())},
   };
   out << j.dump(2) << "\n";
