@@ -232,7 +232,8 @@ SingleInstance::Result SingleInstance::Acquire() {
   return Result::First;
 }
 
-std::optional<WakeRequest> SingleInstance::ReadRequest() {
+std::optional<WakeRequest> SingleInstance::ReadRequest(
+    const std::function<void(const WakeRequest&)>& handle) {
   if (m_listenFd < 0) return std::nullopt;
   const int cfd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
   if (cfd < 0) return std::nullopt;
@@ -246,6 +247,8 @@ std::optional<WakeRequest> SingleInstance::ReadRequest() {
     const auto deadline =
         SteadyClock::now() + std::chrono::milliseconds(m_readTimeoutMs > 0 ? m_readTimeoutMs : 0);
     if (auto line = ReadLine(cfd, deadline)) req = ParseRequest(*line);
+    // The request is handled before the answer goes out: the sender ends only after that.
+    if (req && handle) handle(*req);
     const std::string answer = req ? "OK " + std::to_string(::getpid()) + "\n" : "ERR\n";
     SendAll(cfd, answer, deadline);
   }

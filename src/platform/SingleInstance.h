@@ -5,6 +5,7 @@
 // tray message (1132, wParam 0, lParam 514), waits for the first instance's answer and ends.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -44,7 +45,9 @@ class SingleInstance {
   // First instance: descriptor to poll for incoming requests, and one request read from it
   // (answers the sender). nullopt when nothing valid arrived.
   int RequestFd() const { return m_listenFd; }
-  std::optional<WakeRequest> ReadRequest();
+  // `handle` runs before the sender is answered.
+  std::optional<WakeRequest> ReadRequest(
+      const std::function<void(const WakeRequest&)>& handle = {});
   // How long ReadRequest waits for the request line of a connected client (default 500 ms), so
   // that a client that connects and sends nothing cannot hold up the first instance.
   void SetReadTimeoutMs(int ms) { m_readTimeoutMs = ms; }

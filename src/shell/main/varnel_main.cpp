@@ -35,14 +35,14 @@ int WaitForRequests(varnel::SingleInstance* instance, const sigset_t& mask) {
       break;
     }
     if (reqFd >= 0 && (fds[1].revents & POLLIN)) {
-      const auto req = instance->ReadRequest();
-      if (!req) continue;
-      if (req->quit) {
-        varnel::LogPrint("Quit request");
-        break;
-      }
-      varnel::LogPrint("Wake request: message=%u, wParam=%u, lParam=%u", req->message,
-                       req->wParam, req->lParam);
+      const auto req = instance->ReadRequest([](const varnel::WakeRequest& r) {
+        if (r.quit)
+          varnel::LogPrint("Quit request");
+        else
+          varnel::LogPrint("Wake request: message=%u, wParam=%u, lParam=%u", r.message, r.wParam,
+                           r.lParam);
+      });
+      if (req && req->quit) break;
     }
   }
   close(sigFd);
