@@ -54,6 +54,8 @@ TEST_F(CliConfig, ShippedConfigurationLoadsWithoutMessages) {
   EXPECT_TRUE(j["combo"].get<bool>());
   EXPECT_EQ(j["langs"][0]["folder"], "Text\\English");
   EXPECT_EQ(j["hwParam"]["nMacroBufferNum"], 64);
+  EXPECT_EQ(j["sensors"].size(), 2u);
+  EXPECT_EQ(j["defKEY"].size(), 103u);  // a full-size keyboard
 }
 
 TEST_F(CliConfig, MissingCfgIniGivesDefaultsAndMessages) {
