@@ -38,6 +38,9 @@ std::string LegacyCodePage();
 
 bool IsValidUtf8(std::string_view s);
 
+// Appends one code point as UTF-8 (the caller passes valid scalar values).
+void AppendUtf8(std::string& out, char32_t cp);
+
 // The first maxChars characters (code points) of a UTF-8 string, never splitting a character.
 std::string TruncateChars(std::string_view utf8, size_t maxChars);
 
