@@ -20,6 +20,8 @@ struct HidCollectionCaps {
   uint16_t inputLen = 0;
   uint16_t outputLen = 0;
   uint16_t featureLen = 0;
+
+  bool operator==(const HidCollectionCaps&) const = default;
 };
 
 struct HidDescriptorResult {
