@@ -104,7 +104,8 @@ TEST(EnumHidInterfaces, EntryTakesTheInterfaceValues) {
   i.featureLen = 520;
   i.capabilities = {{HidReportKind::Feature, false, 8}};
   bus.AddInterface(i);
-  const HidIfEntry& e = EnumHidInterfaces({}, bus).entries[0];
+  const HidIfTable table = EnumHidInterfaces({}, bus);
+  const HidIfEntry& e = table.entries[0];
   EXPECT_EQ(e.path, "/dev/hidraw2#1");
   EXPECT_EQ(e.reportId, 8);
   EXPECT_EQ(e.inputLen, 8);
